@@ -1,0 +1,7 @@
+#include "app/kelvarn.h"
+#include "console/console.h"
+
+int main(int argc, char** argv) {
+  console_open();
+  return kelvarn_main(argc, argv);
+}
