@@ -136,8 +136,8 @@ void apply_wait_mode() {
   block_handled_signals(&previous);
   user_settings = now;
   wait_settings = now;
-  wait_settings.c_lflag &= ~(ICANON | ECHO);
-  wait_settings.c_iflag &= ~IXON;
+  wait_settings.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+  wait_settings.c_iflag &= ~static_cast<tcflag_t>(IXON);
   if (tcsetattr(terminal_fd, TCSANOW, &wait_settings) == 0) {
     // Read back what the driver kept, so that the later comparison holds.
     tcgetattr(terminal_fd, &wait_settings);

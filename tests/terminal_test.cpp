@@ -5,6 +5,9 @@
 #include <signal.h>
 #include <termios.h>
 
+#include <cstdio>
+#include <ctime>
+
 #include <string>
 #include <vector>
 
@@ -159,6 +162,7 @@ TEST(TerminalSettings, AreChangedOnlyWhileWaiting) {
 
 struct WayOut {
   const char* name;
+  const char* option;
   const char* key;  // typed at the terminal, or
   int signal;       // sent to the program
   int status;
@@ -168,21 +172,21 @@ struct WayOut {
 // terminal's defaults would not pass for a restore to the user's settings.
 TEST(TerminalSettings, AreRestoredExactlyOnEveryWayOut) {
   const WayOut ways[] = {
-      {"full wait", nullptr, 0, 0},
-      {"early exit", "x", 0, 1},
-      {"Ctrl+C", "\x03", 0, 130},
-      {"SIGTERM", nullptr, SIGTERM, 143},
-      {"SIGHUP", nullptr, SIGHUP, 129},
-      {"SIGQUIT", nullptr, SIGQUIT, 131},
+      {"full wait", "/S:1", nullptr, 0, 0},
+      {"early exit", "/S:30", "x", 0, 1},
+      {"Ctrl+C", "/S:30", "\x03", 0, 130},
+      {"SIGTERM", "/S:30", nullptr, SIGTERM, 143},
+      {"SIGHUP", "/S:30", nullptr, SIGHUP, 129},
+      {"SIGQUIT", "/S:30", nullptr, SIGQUIT, 131},
+      {"clock wait, early exit", "/T:25:00", "x", 0, 1},
+      {"clock wait, Ctrl+C", "/T:25:00", "\x03", 0, 130},
   };
   for (const WayOut& way : ways) {
     SCOPED_TRACE(way.name);
-    const char* seconds = way.key == nullptr && way.signal == 0 ? "1" : "30";
     Terminal terminal(script(
         std::string("ulimit -c 0; trap : INT; stty erase ^H ixany -echoctl; echo before=$(stty -g);"
-                    " sh -c 'echo pid=$$; exec \"$0\" /S:") +
-        seconds +
-        "' \"$1\"; echo status=$?; echo after=$(stty -g); echo end"));
+                    " sh -c 'echo pid=$$; exec \"$0\" ") +
+        way.option + "' \"$1\"; echo status=$?; echo after=$(stty -g); echo end"));
     ASSERT_TRUE(terminal.wait_for_output(prompt, 10));
     if (way.key != nullptr) terminal.type(way.key);
     if (way.signal != 0) {
@@ -206,6 +210,47 @@ TEST(TerminalSettings, AreRestoredExactlyOnEveryWayOut) {
       EXPECT_EQ(shown.find("Kelvarn 1"), std::string::npos) << "no closing notice after a signal";
     }
   }
+}
+
+// A POSIX zone whose offset puts the local clock one to two seconds before
+// the start of a minute now, and five hours away from UTC; `target` gets
+// that minute as hh:mm.
+std::string zone_just_before_a_minute(std::string& target) {
+  time_t now = time(nullptr);
+  long offset = static_cast<long>(((now - 58) % 60 + 60) % 60);
+  char zone[32];
+  snprintf(zone, sizeof zone, "XYZ+05:00:%02ld", offset);
+  time_t next_minute = now - 5 * 3600 - offset + 60;
+  struct tm local;
+  gmtime_r(&next_minute, &local);
+  char hhmm[8];
+  snprintf(hhmm, sizeof hhmm, "%02d:%02d", local.tm_hour, local.tm_min);
+  target = hhmm;
+  return zone;
+}
+
+TEST(ClockWait, EndsWhenTheLocalClockReachesTheTargetMinute) {
+  std::string target;
+  std::string zone = zone_just_before_a_minute(target);
+  double start = now_seconds();
+  Terminal terminal({"/usr/bin/env", "TZ=" + zone, kelvarn, "/T:" + target});
+  ASSERT_TRUE(terminal.wait_for_exit(15)) << zone << " " << target;
+  double elapsed = now_seconds() - start;
+  EXPECT_EQ(terminal.status(), 0);
+  EXPECT_EQ(without_notice(terminal.output()),
+            as_shown("Waiting until " + target + "...\n" + prompt));
+  EXPECT_GE(elapsed, 0.9) << "the minute had not begun at the start";
+  EXPECT_LT(elapsed, 10.0);
+}
+
+TEST(ClockWait, AKeyEndsAWaitForATimeTheClockNeverShows) {
+  Terminal terminal({kelvarn, "/t:7:60"});
+  ASSERT_TRUE(terminal.wait_for_output(prompt, 10));
+  terminal.type("x");
+  ASSERT_TRUE(terminal.wait_for_exit(15));
+  EXPECT_EQ(terminal.status(), 1);
+  EXPECT_EQ(without_notice(terminal.output()),
+            as_shown("Waiting until 07:60...\n" + prompt + early_exit));
 }
 
 TEST(Robustness, WithoutAControllingTerminalTheWaitRunsItsCourse) {
