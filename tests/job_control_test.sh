@@ -6,13 +6,18 @@ set -u
 kelvarn=$1
 work=$(mktemp -d)
 cd "$work" || exit 1
-socket="kelvarn-test-$$"
+# A tmux server of its own for each case: a server that is still shutting
+# down must not meet the next one on the same socket.
+cases_started=0
+socket=""
 passed=0
 failed=0
 export TERM=xterm
 
 cleanup() {
-  tmux -L "$socket" kill-server 2>/dev/null
+  for ((i = 1; i <= cases_started; i++)); do
+    tmux -L "kelvarn-test-$$-$i" kill-server 2>/dev/null
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -31,6 +36,14 @@ wait_for_file() {
 wait_for_screen() {
   local deadline=$((SECONDS + ${2:-10}))
   until tm capture-pane -p -t "$pane" | grep -q -- "$1"; do
+    [ $SECONDS -ge $deadline ] && return 1
+    sleep 0.1
+  done
+}
+
+wait_for_pane_end() {
+  local deadline=$((SECONDS + ${1:-10}))
+  until [ "$(tm display-message -p -t "$pane" '#{pane_dead}')" = 1 ]; do
     [ $SECONDS -ge $deadline ] && return 1
     sleep 0.1
   done
@@ -58,8 +71,14 @@ check() {
   fi
 }
 
+new_server() {
+  [ -n "$socket" ] && tm kill-server 2>/dev/null
+  cases_started=$((cases_started + 1))
+  socket="kelvarn-test-$$-$cases_started"
+}
+
 start_shell() {
-  tm kill-server 2>/dev/null
+  new_server
   tm -f /dev/null new-session -d -x 120 -y 40 "bash --norc --noprofile -i"
   pane=$(tm display-message -p '#{pane_id}')
   tty=$(tm display-message -p '#{pane_tty}')
@@ -129,7 +148,7 @@ case_background_then_foreground() {
 # As a session leader (a tmux window running the program itself) Ctrl+Z
 # cannot stop it: the wait mode must come back at once and the wait goes on.
 case_session_leader() {
-  tm kill-server 2>/dev/null
+  new_server
   tm -f /dev/null new-session -d -x 120 -y 40 "'$kelvarn' /S:30"
   tm set-option -g remain-on-exit on
   pane=$(tm display-message -p '#{pane_id}')
@@ -142,7 +161,8 @@ case_session_leader() {
     eval '[ "$(tm display-message -p -t "$pane" "#{pane_dead}")" = 0 ] && wait_for_mode "-icanon .*-echo "'
   tm send-keys -t "$pane" -l x
   check "a key still ends it with status 1" \
-    eval 'wait_for_screen "EARLY EXIT" 5 && [ "$(tm display-message -p -t "$pane" "#{pane_dead_status}")" = 1 ]'
+    eval 'wait_for_pane_end 5 && wait_for_screen "EARLY EXIT" 1 &&
+          [ "$(tm display-message -p -t "$pane" "#{pane_dead_status}")" = 1 ]'
 }
 
 case_stop_and_resume
