@@ -72,37 +72,43 @@ void block_handled_signals(sigset_t* previous) {
   sigprocmask(SIG_BLOCK, &set, previous);
 }
 
-void on_terminating_signal(int sig) {
-  int saved_errno = errno;
-  restore_user_settings();
-  // Die by the same signal so that the parent sees how we ended.
+// Gives the signal its default action and lets it through; the handlers
+// run with every handled signal blocked.
+void raise_with_default_action(int sig) {
   signal(sig, SIG_DFL);
   sigset_t set;
   sigemptyset(&set);
   sigaddset(&set, sig);
   sigprocmask(SIG_UNBLOCK, &set, nullptr);
   raise(sig);
-  errno = saved_errno;
+  sigprocmask(SIG_BLOCK, &set, nullptr);
+}
+
+void on_stop_signal(int sig);
+
+void on_terminating_signal(int sig) {
+  restore_user_settings();
+  // Dies here, by the same signal, so that the parent sees how we ended.
+  raise_with_default_action(sig);
+}
+
+void install_handler(int sig) {
+  struct sigaction action = {};
+  action.sa_handler = sig == SIGTSTP ? on_stop_signal : on_terminating_signal;
+  sigemptyset(&action.sa_mask);
+  for (int s : handled_signals) sigaddset(&action.sa_mask, s);
+  action.sa_flags = SA_RESTART;
+  sigaction(sig, &action, nullptr);
 }
 
 void on_stop_signal(int sig) {
   int saved_errno = errno;
   restore_user_settings();
-  signal(sig, SIG_DFL);
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, sig);
-  sigprocmask(SIG_UNBLOCK, &set, nullptr);
   // Stops here, unless our process group is orphaned (a session leader),
   // where the kernel drops the signal. Either way the next key test puts
   // the wait mode back once we are in the foreground again.
-  raise(sig);
-  sigprocmask(SIG_BLOCK, &set, nullptr);
-  struct sigaction action = {};
-  action.sa_handler = on_stop_signal;
-  for (int s : handled_signals) sigaddset(&action.sa_mask, s);
-  action.sa_flags = SA_RESTART;
-  sigaction(sig, &action, nullptr);
+  raise_with_default_action(sig);
+  install_handler(sig);
   errno = saved_errno;
 }
 
@@ -111,17 +117,11 @@ void install_handlers() {
   if (installed) return;
   installed = true;
   for (int sig : handled_signals) {
-    struct sigaction action = {};
-    action.sa_handler = sig == SIGTSTP ? on_stop_signal : on_terminating_signal;
-    sigemptyset(&action.sa_mask);
-    for (int s : handled_signals) sigaddset(&action.sa_mask, s);
-    action.sa_flags = SA_RESTART;
-    struct sigaction old;
     // A signal the caller ignores (nohup, a background job of a shell
     // without job control) stays ignored.
-    if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN)
-      continue;
-    sigaction(sig, &action, nullptr);
+    struct sigaction old;
+    if (sigaction(sig, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+    install_handler(sig);
   }
 }
 
