@@ -49,6 +49,20 @@ wait_for_pane_end() {
   done
 }
 
+# The exit status of the pane's program. Now and then tmux marks a pane dead
+# without reaping its program; the zombie's status is then read from /proc
+# (the exit_code field of its stat, in wait status form).
+pane_exit_status() {
+  local status pid code
+  status=$(tm display-message -p -t "$pane" '#{pane_dead_status}')
+  if [ -z "$status" ]; then
+    pid=$(tm display-message -p -t "$pane" '#{pane_pid}')
+    code=$(awk '{ print $52 }' "/proc/$pid/stat" 2>/dev/null)
+    [ -n "$code" ] && status=$(((code >> 8) & 255))
+  fi
+  echo "$status"
+}
+
 # Waits until the terminal's settings, read from outside, match $1.
 wait_for_mode() {
   local deadline=$((SECONDS + ${2:-5}))
@@ -161,8 +175,7 @@ case_session_leader() {
     eval '[ "$(tm display-message -p -t "$pane" "#{pane_dead}")" = 0 ] && wait_for_mode "-icanon .*-echo "'
   tm send-keys -t "$pane" -l x
   check "a key still ends it with status 1" \
-    eval 'wait_for_pane_end 5 && wait_for_screen "EARLY EXIT" 1 &&
-          [ "$(tm display-message -p -t "$pane" "#{pane_dead_status}")" = 1 ]'
+    eval 'wait_for_pane_end 5 && wait_for_screen "EARLY EXIT" 1 && [ "$(pane_exit_status)" = 1 ]'
 }
 
 case_stop_and_resume
