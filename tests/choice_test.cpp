@@ -6,19 +6,14 @@
 #include <vector>
 
 #include "app/outcome.h"
+#include "tests/expected_texts.h"
 #include "tests/fake_console.h"
 
 namespace {
 
-const std::string usage =
-    "\nUsage: Kelvarn [options]\n"
-    "Options are:\n\n"
-    "  /S:n      Wait \"n\" seconds before continuing.\n"
-    "  /T:hh:mm  Wait until \"hh:mm\" before continuing.\n\n"
-    "  /?        Display this help screen.\n";
-const std::string error = "ERROR:  Invalid parameter(s)\n";
-const std::string seconds_zero =
-    "Waiting 0 seconds...\n(press a key to exit early and return ERRORLEVEL 1)  ";
+using expected::usage;
+const std::string& error = expected::invalid;
+const std::string seconds_zero = expected::seconds_message("0");
 
 int run(std::vector<std::string> arguments) {
   std::vector<char*> argv;
@@ -49,9 +44,7 @@ TEST(CommandLine, ChoosesTheActionFromTheSecondCharacterOfTheFirstArgument) {
       {{"-S:0"}, STATUS_DONE, seconds_zero},
       {{"xs:0"}, STATUS_DONE, seconds_zero},
       {{"/S:0", "/T:12:00"}, STATUS_DONE, seconds_zero},
-      {{"/S:2"}, STATUS_EARLY_EXIT,
-       "Waiting 2 seconds...\n(press a key to exit early and return ERRORLEVEL 1)  "
-       "** EARLY EXIT **\n"},
+      {{"/S:2"}, STATUS_EARLY_EXIT, expected::seconds_message("2") + expected::early_exit},
       // A clock option too short to read is an invalid parameter.
       {{"/T"}, STATUS_DONE, error + usage},
       {{"/t:14:"}, STATUS_DONE, error + usage},

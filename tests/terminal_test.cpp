@@ -11,25 +11,18 @@
 #include <string>
 #include <vector>
 
+#include "tests/expected_texts.h"
 #include "tests/pty_harness.h"
 
 namespace {
 
 const std::string kelvarn = KELVARN_BINARY;
 
-const std::string usage =
-    "\nUsage: Kelvarn [options]\n"
-    "Options are:\n\n"
-    "  /S:n      Wait \"n\" seconds before continuing.\n"
-    "  /T:hh:mm  Wait until \"hh:mm\" before continuing.\n\n"
-    "  /?        Display this help screen.\n";
-const std::string error = "ERROR:  Invalid parameter(s)\n";
-const std::string prompt = "(press a key to exit early and return ERRORLEVEL 1)  ";
-const std::string early_exit = "** EARLY EXIT **\n";
-
-std::string seconds_message(const std::string& count) {
-  return "Waiting " + count + " seconds...\n" + prompt;
-}
+using expected::early_exit;
+using expected::prompt;
+using expected::seconds_message;
+using expected::usage;
+const std::string& error = expected::invalid;
 
 // The closing notice: a blank line, then three lines of ours.
 std::string without_notice(const std::string& shown) {
@@ -238,7 +231,7 @@ TEST(ClockWait, EndsWhenTheLocalClockReachesTheTargetMinute) {
   double elapsed = now_seconds() - start;
   EXPECT_EQ(terminal.status(), 0);
   EXPECT_EQ(without_notice(terminal.output()),
-            as_shown("Waiting until " + target + "...\n" + prompt));
+            as_shown(expected::clock_message(target)));
   EXPECT_GE(elapsed, 0.9) << "the minute had not begun at the start";
   EXPECT_LT(elapsed, 10.0);
 }
@@ -250,7 +243,7 @@ TEST(ClockWait, AKeyEndsAWaitForATimeTheClockNeverShows) {
   ASSERT_TRUE(terminal.wait_for_exit(15));
   EXPECT_EQ(terminal.status(), 1);
   EXPECT_EQ(without_notice(terminal.output()),
-            as_shown("Waiting until 07:60...\n" + prompt + early_exit));
+            as_shown(expected::clock_message("07:60") + early_exit));
 }
 
 TEST(Robustness, WithoutAControllingTerminalTheWaitRunsItsCourse) {

@@ -5,13 +5,13 @@
 #include <string>
 
 #include "app/outcome.h"
+#include "tests/expected_texts.h"
 #include "tests/fake_console.h"
 
 namespace {
 
-std::string waiting(const std::string& count) {
-  return "Waiting " + count + " seconds...\n(press a key to exit early and return ERRORLEVEL 1)  ";
-}
+using expected::early_exit;
+using expected::seconds_message;
 
 struct SecondsCase {
   const char* option;
@@ -23,26 +23,26 @@ struct SecondsCase {
 };
 
 const SecondsCase cases[] = {
-    {"/S:3", -1, STATUS_DONE, waiting("3"), "bopkpkpke"},
-    {"/S:1", -1, STATUS_DONE, waiting("1"), "bopke"},
+    {"/S:3", -1, STATUS_DONE, seconds_message("3"), "bopkpkpke"},
+    {"/S:1", -1, STATUS_DONE, seconds_message("1"), "bopke"},
     // The first key test comes after the first pause, so a key that was
     // there from the start ends the wait after one second.
-    {"/S:10", 0, STATUS_EARLY_EXIT, waiting("10") + "** EARLY EXIT **\n", "bopkoe"},
-    {"/S:10", 2, STATUS_EARLY_EXIT, waiting("10") + "** EARLY EXIT **\n", "bopkpkoe"},
-    {"/S:3", 3, STATUS_EARLY_EXIT, waiting("3") + "** EARLY EXIT **\n", "bopkpkpkoe"},
-    {"/S:3", 4, STATUS_DONE, waiting("3"), "bopkpkpke"},
+    {"/S:10", 0, STATUS_EARLY_EXIT, seconds_message("10") + early_exit, "bopkoe"},
+    {"/S:10", 2, STATUS_EARLY_EXIT, seconds_message("10") + early_exit, "bopkpkoe"},
+    {"/S:3", 3, STATUS_EARLY_EXIT, seconds_message("3") + early_exit, "bopkpkpkoe"},
+    {"/S:3", 4, STATUS_DONE, seconds_message("3"), "bopkpkpke"},
     // Nothing to wait for: no pause, and the terminal is left alone.
-    {"/S:0", 0, STATUS_DONE, waiting("0"), "o"},
-    {"/S:-5", 0, STATUS_DONE, waiting("-5"), "o"},
-    {"/S:abc", 0, STATUS_DONE, waiting("0"), "o"},
-    {"/S30", 0, STATUS_DONE, waiting("0"), "o"},
-    {"/S", 0, STATUS_DONE, waiting("0"), "o"},
-    {"/S:-99999999999", 0, STATUS_DONE, waiting("-2147483648"), "o"},
+    {"/S:0", 0, STATUS_DONE, seconds_message("0"), "o"},
+    {"/S:-5", 0, STATUS_DONE, seconds_message("-5"), "o"},
+    {"/S:abc", 0, STATUS_DONE, seconds_message("0"), "o"},
+    {"/S30", 0, STATUS_DONE, seconds_message("0"), "o"},
+    {"/S", 0, STATUS_DONE, seconds_message("0"), "o"},
+    {"/S:-99999999999", 0, STATUS_DONE, seconds_message("-2147483648"), "o"},
     // Any third character separates; the count may be followed by text.
-    {"/S=2", -1, STATUS_DONE, waiting("2"), "bopkpke"},
-    {"/s:2x", -1, STATUS_DONE, waiting("2"), "bopkpke"},
-    {"/S: 2", -1, STATUS_DONE, waiting("2"), "bopkpke"},
-    {"/S:99999999999", 1, STATUS_EARLY_EXIT, waiting("2147483647") + "** EARLY EXIT **\n",
+    {"/S=2", -1, STATUS_DONE, seconds_message("2"), "bopkpke"},
+    {"/s:2x", -1, STATUS_DONE, seconds_message("2"), "bopkpke"},
+    {"/S: 2", -1, STATUS_DONE, seconds_message("2"), "bopkpke"},
+    {"/S:99999999999", 1, STATUS_EARLY_EXIT, seconds_message("2147483647") + early_exit,
      "bopkoe"},
 };
 

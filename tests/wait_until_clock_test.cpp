@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/outcome.h"
+#include "tests/expected_texts.h"
 #include "tests/fake_console.h"
 
 namespace {
@@ -57,9 +58,8 @@ TEST(ClockOption, AnIncompleteOptionIsReportedWithoutWaiting) {
   EXPECT_EQ(fake_console::events, "");
 }
 
-std::string waiting(const std::string& time) {
-  return "Waiting until " + time + "...\n(press a key to exit early and return ERRORLEVEL 1)  ";
-}
+using expected::early_exit;
+using expected::clock_message;
 
 int at(int hour, int minute, int second) { return (hour * 60 + minute) * 60 + second; }
 
@@ -77,23 +77,23 @@ struct ClockCase {
 
 const ClockCase clock_cases[] = {
     {"target showing at the start", "/T:14:30", at(14, 30, 59), -1, STATUS_DONE, 0,
-     waiting("14:30"), "cboke"},
+     clock_message("14:30"), "cboke"},
     {"key queued at the start", "/T:14:30", at(9, 0, 0), 0, STATUS_EARLY_EXIT, 0,
-     waiting("14:30") + "** EARLY EXIT **\n", "cbokkoe"},
+     clock_message("14:30") + early_exit, "cbokkoe"},
     {"target reached with a key waiting", "/T:14:30", at(14, 29, 58), 2, STATUS_EARLY_EXIT, 2,
-     waiting("14:30") + "** EARLY EXIT **\n", "cbokpckpckoe"},
+     clock_message("14:30") + early_exit, "cbokpckpckoe"},
     {"target reached after three pauses", "/T:9:5", at(9, 4, 57), -1, STATUS_DONE, 3,
-     waiting("09:05"), "cbokpckpckpcke"},
+     clock_message("09:05"), "cbokpckpckpcke"},
     {"earlier in the day is reached tomorrow", "/T:0:00", at(23, 59, 58), -1, STATUS_DONE, 2,
-     waiting("00:00"), "cbokpckpcke"},
+     clock_message("00:00"), "cbokpckpcke"},
     {"letters wait until midnight", "/T:ab:cd", at(23, 59, 59), -1, STATUS_DONE, 1,
-     waiting("ab:cd"), "cbokpcke"},
+     clock_message("ab:cd"), "cbokpcke"},
     {"an hour the clock never shows", "/T:25:00", at(0, 0, 0), 5, STATUS_EARLY_EXIT, 5,
-     waiting("25:00") + "** EARLY EXIT **\n", "cbokpckpckpckpckpckkoe"},
+     clock_message("25:00") + early_exit, "cbokpckpckpckpckpckkoe"},
     {"a minute the clock never shows", "/t:7:60", at(7, 59, 59), 3, STATUS_EARLY_EXIT, 3,
-     waiting("07:60") + "** EARLY EXIT **\n", "cbokpckpckpckkoe"},
+     clock_message("07:60") + early_exit, "cbokpckpckpckkoe"},
     {"an unreadable clock is never the target", "/T:-1:-1", -1, 2, STATUS_EARLY_EXIT, 2,
-     waiting("-1:-1") + "** EARLY EXIT **\n", "cbokpckpckkoe"},
+     clock_message("-1:-1") + early_exit, "cbokpckpckkoe"},
 };
 
 TEST(ClockWait, LooksOnceASecondAndStopsAtTheTargetOrAKey) {
