@@ -212,6 +212,7 @@ void console_begin_wait() {
 }
 
 void console_end_wait() {
+  if (!wait_in_progress) return;
   wait_in_progress = false;
   sigset_t previous;
   block_handled_signals(&previous);
